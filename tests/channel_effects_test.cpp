@@ -164,7 +164,7 @@ TEST(ChannelEffects, ActivityRaisesLastActiveRowAboveTheThreshold) {
         std::uint16_t expected;
     };
     // L^2 + R^2 = 2 x^2 against 1.6e-8.
-    const Case cases[] = {{1e-4, 3}, {8.9e-5, 3}, {8.95e-5, 5}, {0.0, 3}};
+    const Case cases[] = {{1e-4, 5}, {8.9e-5, 3}, {8.95e-5, 5}, {0.0, 3}};
     for (const Case& c : cases) {
         EffectsFixture fixture;
         fixture.lastActiveRow = 3;
