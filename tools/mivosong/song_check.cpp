@@ -196,8 +196,8 @@ std::vector<SongProblem> checkSongData(const SongHeader& song, const std::uint8_
     if (size != song.songDataSize) {
         return {{ProblemPlace::SONG_SIZE, 0,
                  "found " + std::to_string(size) + " bytes, the header describes " + std::to_string(song.songDataSize) +
-                     " (" + std::to_string(song.channelCount) + " channels of " +
-                     std::to_string(song.channelBlockSize) + " bytes)"}};
+                     " (" + std::to_string(song.channelCount) + " x " + std::to_string(song.channelBlockSize) +
+                     "-byte channel blocks)"}};
     }
     std::vector<SongProblem> problems;
     for (std::uint32_t channel = 0; channel < song.channelCount; ++channel) {
