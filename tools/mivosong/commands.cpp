@@ -1,6 +1,7 @@
 // mivosong's commands: argument parsing, help, and the four commands.
 #include "commands.h"
 
+#include <bit>
 #include <filesystem>
 #include <memory>
 #include <new>
