@@ -20,8 +20,8 @@ inline constexpr double SEMITONE_RATIO = 1.0594630943592953;
 inline constexpr double NOTE_RATE_BASE = 2.4358701814058922e-06;  // a hair below 110 / (1024 x 44100)
 static_assert(std::bit_cast<std::uint64_t>(NOTE_RATE_BASE) == 0x3EC46EFDCB4A6B7AULL);
 
-// Oscillator 2 sits half a semitone above its coarse and fine setting
-// unless the fine byte's 0.5 (byte value 50) takes it back.
+// Oscillator 2 plays coarse + pitch + fine - OSC2_PITCH_OFFSET: coarse 128
+// and fine 0.5 (byte value 50) give unison.
 inline constexpr float OSC2_PITCH_OFFSET = 128.5f;
 
 inline constexpr double CUTOFF_LIMIT = 0.8;         // highest filter frequency before scaling

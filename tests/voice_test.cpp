@@ -234,6 +234,30 @@ TEST_F(VoiceTest, NoteValuesSoundAtTheirFrequency) {
     }
 }
 
+// Oscillator 2's coarse + pitch + fine - 128.5 is summed in single precision;
+// the expected sums below differ from the double ones (143.9499999880...).
+TEST_F(VoiceTest, Oscillator2PitchIsSummedInSinglePrecision) {
+    struct Case {
+        std::uint8_t coarse;
+        std::uint8_t fine;
+        std::uint8_t note;
+        double semitones;
+    };
+    const Case cases[] = {
+        {128, 45, 144, 143.95001220703125},
+        {140, 62, 130, 142.1199951171875},
+        {116, 50, 120, 108.0},
+    };
+    for (const Case& c : cases) {
+        Params p = sineInstrument();
+        p[OSC2_COARSE] = c.coarse;
+        p[OSC2_FINE] = c.fine;
+        VoiceState voice = startVoice(p, c.note);
+        render(p, voice, 1);
+        EXPECT_EQ(voice.osc2Phase, std::pow(SEMITONE_RATIO, c.semitones) * NOTE_RATE_BASE) << int{c.coarse};
+    }
+}
+
 // A saw's output is its phase fraction - 0.5 here, so the difference of two
 // samples is the phase increment of the later one.
 std::vector<long> semitoneOffsets(const std::vector<double>& saw) {
@@ -373,20 +397,24 @@ TEST_F(VoiceTest, WaveshapeWithSilentOscillator1IsConstant) {
 TEST_F(VoiceTest, FoldMirrorsOnlyWhereOscillator1IsLarger) {
     struct Case {
         std::uint8_t osc1Level;
+        std::uint8_t osc1AmpDepth;  // 64: -0.5 from MOD_ONE, a negative oscillator 1
         Waveform osc2Wave;
         std::uint8_t osc2Level;
-        double expected;  // before the output scale of 0.5
+        double expected;            // before the output scale of 0.5
     };
     const Case cases[] = {
-        {250, WAVE_SQUARE, 150, 50.0 / 255},     // |y| > |c|: 2c - y
-        {100, WAVE_SQUARE, 200, 100.0 / 255},    // |y| < |c|: passes
-        {150, WAVE_SQUARE, 150, 150.0 / 255},    // equal magnitudes pass
-        {100, WAVE_SILENCE, 0, -100.0 / 255},    // mirrored about 0
+        {250, 128, WAVE_SQUARE, 150, 50.0 / 255},     // |y| > |c|: 2c - y
+        {100, 128, WAVE_SQUARE, 200, 100.0 / 255},    // |y| < |c|: passes
+        {150, 128, WAVE_SQUARE, 150, 150.0 / 255},    // equal magnitudes pass
+        {100, 128, WAVE_SILENCE, 0, -100.0 / 255},    // mirrored about 0
+        {0, 64, WAVE_SQUARE, 100, 200.0 / 255 + 0.5}, // y = -0.5, |y| > |c|
+        {0, 64, WAVE_SQUARE, 200, -0.5},              // y = -0.5, |y| < |c|
     };
     for (const Case& c : cases) {
         Params p = sineInstrument();
-        p[OSC1_WAVE] = WAVE_SQUARE;  // +1 for the first half-cycle of 400,000 samples at note 1
+        p[OSC1_WAVE] = WAVE_SQUARE;  // +1 for the first half-cycle of 390,000 samples at note 1
         p[OSC1_LEVEL] = c.osc1Level;
+        p[OSC1_AMP_DEPTH] = c.osc1AmpDepth;
         p[OSC2_WAVE] = c.osc2Wave;
         p[OSC2_LEVEL] = c.osc2Level;
         p[COMBINE_MODE] = COMBINE_FOLD;
