@@ -6,6 +6,7 @@
 
 #include "instrument.h"
 #include "voice.h"
+#include "waveform.h"
 
 const std::array<const char*, INSTRUMENT_SIZE> INSTRUMENT_FIELD_NAMES = {
     "osc1-wave",         "osc1-level",        "osc1-pitch-depth",  "osc2-wave",        "osc2-level",
@@ -26,10 +27,7 @@ const std::array<const char*, INSTRUMENT_SIZE> INSTRUMENT_FIELD_NAMES = {
 
 namespace {
 
-// Waveform numbers 0..26 of the waveform table; 8 to 26 are additive.
-constexpr std::uint8_t HIGHEST_WAVEFORM = 26;
-constexpr std::uint8_t FIRST_ADDITIVE_WAVEFORM = 8;
-constexpr const char* BASIC_WAVEFORM_NAMES[FIRST_ADDITIVE_WAVEFORM] = {
+constexpr const char* BASIC_WAVEFORM_NAMES[WAVE_ADDITIVE_8] = {
     "silence", "random sign", "noise", "random-walk triangle", "square", "saw", "triangle", "sine",
 };
 
@@ -38,7 +36,7 @@ constexpr const char* MOD_SOURCE_NAMES[MOD_SOURCE_COUNT] = {
 };
 
 constexpr const char* COMBINE_MODE_NAMES[] = {"add", "multiply", "waveshape", "phase modulation", "fold"};
-constexpr std::uint8_t COMBINE_MODE_COUNT = 5;
+constexpr std::uint8_t COMBINE_MODE_COUNT = COMBINE_FOLD + 1;
 
 constexpr const char* FILTER_OUTPUT_NAMES[] = {"high-pass", "low-pass", "band-pass"};
 
@@ -72,7 +70,7 @@ std::string printed(const char* format, double value) {
 }
 
 std::string waveformName(std::uint8_t value) {
-    if (value < FIRST_ADDITIVE_WAVEFORM) return BASIC_WAVEFORM_NAMES[value];
+    if (value < WAVE_ADDITIVE_8) return BASIC_WAVEFORM_NAMES[value];
     return "additive " + std::to_string(value);
 }
 
@@ -83,11 +81,7 @@ std::string stageLength(const char* stage, std::uint8_t value, std::uint16_t sam
 }
 
 std::string pitchDepthText(std::uint8_t value) {
-    double depth = 0;
-    if (value < 64) depth = value - 64.0;
-    else if (value <= 192) depth = (value - 128.0) / 64.0;
-    else depth = value - 192.0;
-    return printed("%+g semitones per unit of the source", depth);
+    return printed("%+g semitones per unit of the source", pitchDepth(value));
 }
 
 std::string rateText(std::uint8_t value) {
@@ -145,13 +139,13 @@ std::optional<std::uint32_t> instrumentFieldByName(std::string_view name) {
 }
 
 std::uint8_t instrumentByteLimit(std::uint32_t offset) {
-    if (isWaveformByte(offset)) return HIGHEST_WAVEFORM;
+    if (isWaveformByte(offset)) return WAVEFORM_COUNT - 1;
     if (isModSourceByte(offset)) return MOD_SOURCE_COUNT - 1;
     return 255;
 }
 
 std::string describeInstrumentByte(std::uint32_t offset, std::uint8_t value, std::uint16_t samplesPerRow) {
-    if (isWaveformByte(offset)) return value <= HIGHEST_WAVEFORM ? waveformName(value) : "";
+    if (isWaveformByte(offset)) return value < WAVEFORM_COUNT ? waveformName(value) : "";
     if (isModSourceByte(offset)) return value < MOD_SOURCE_COUNT ? MOD_SOURCE_NAMES[value] : "";
     switch (offset) {
     case OSC1_LEVEL:
