@@ -49,7 +49,7 @@ def integrated_loudness(path):
 
 def draw_pictures(path, directory):
     subprocess.run(['ffmpeg', '-y', '-v', 'error', '-i', path, '-lavfi',
-                    'showspectrumpic=s=960x320:legend=1:scale=log:fscale=log', f'{directory}/spectrogram.png'],
+                    'showspectrumpic=s=720x240:legend=1:scale=log:fscale=log', f'{directory}/spectrogram.png'],
                    check=True)
     subprocess.run(['ffmpeg', '-y', '-v', 'error', '-i', path, '-lavfi',
                     'showwavespic=s=1200x200:split_channels=1:colors=#3b7dd8|#d8843b', '-frames:v', '1',
