@@ -185,6 +185,11 @@ TEST_F(MivosongErrors, BlockHeaderValuesThatMakeNoSong) {
         EXPECT_EQ(run.status, EXIT_BAD_INPUT);
         EXPECT_EQ(run.err, song + ": header value " + c.message + "\n");
     }
+
+    // Independent problems are all reported at once.
+    const ToolRun run = runTool({"check", song, "--rows", "0", "--end-order", "65"});
+    EXPECT_EQ(run.err, song + ": header value rows (option --rows): found 0, allowed 1..255\n" + song +
+                           ": header value end-order (option --end-order): found 65, allowed 1..64 (the order length)\n");
 }
 
 TEST_F(MivosongErrors, BlockSizeMustMatchTheHeader) {

@@ -17,6 +17,9 @@ check "no arguments: exit 2, usage on stderr" '[ $? -eq 2 ] && grep -q "^usage:"
 "$mivosong" check "$scratch/absent" 2>"$scratch/err"
 check "unreadable song: exit 2 with the reason" '[ $? -eq 2 ] && grep -q "No such file or directory" "$scratch/err"'
 
+"$mivosong" dump "$song_block" >/dev/full 2>"$scratch/err"
+check "full standard output: exit 2 with the reason" '[ $? -eq 2 ] && grep -q "^mivosong: cannot write standard output: No space left on device$" "$scratch/err"'
+
 # The compiled-in song: valid, and identical after text and back.
 "$mivosong" check "$song_block" >"$scratch/out" 2>&1
 check "compiled-in song: valid and silent" '[ $? -eq 0 ] && [ ! -s "$scratch/out" ]'

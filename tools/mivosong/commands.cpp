@@ -2,6 +2,8 @@
 #include "commands.h"
 
 #include <bit>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -176,8 +178,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 int dumpCommand(const CommandLine& line, std::ostream& out) {
     const SongFile song = loadSongFile(*line.song, line.header);
     const std::string text = formatSongText(song.header, song.data.data());
-    if (line.output) writeFileReplacing(*line.output, text.data(), text.size());
-    else out << text << std::flush;
+    if (line.output) {
+        writeFileReplacing(*line.output, text.data(), text.size());
+    } else {
+        errno = 0;
+        out << text << std::flush;
+        if (!out) throw OutputFileError(std::string("cannot write standard output: ") + std::strerror(errno));
+    }
     return 0;
 }
 

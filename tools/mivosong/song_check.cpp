@@ -141,22 +141,32 @@ std::uint64_t framesCoveredByRows(const HeaderValues& values) {
 
 std::vector<SongProblem> checkHeaderValues(const HeaderValues& values) {
     std::vector<SongProblem> problems = checkFieldWidths(values);
-    if (!problems.empty()) return problems;
+    // A rule between fields is checked only when each of them is in range.
+    auto inRange = [widthProblems = problems](std::initializer_list<HeaderField> fields) {
+        for (const SongProblem& problem : widthProblems) {
+            for (HeaderField field : fields) {
+                if (problem.index == field) return false;
+            }
+        }
+        return true;
+    };
 
+    const std::uint64_t startOrder = values[HEADER_START_ORDER];
     const std::uint64_t endOrder = values[HEADER_END_ORDER];
-    if (values[HEADER_START_ORDER] >= endOrder) {
-        problems.push_back(headerProblem(HEADER_START_ORDER, values[HEADER_START_ORDER],
+    const bool ordersInRange = inRange({HEADER_START_ORDER, HEADER_END_ORDER});
+    if (ordersInRange && startOrder >= endOrder) {
+        problems.push_back(headerProblem(HEADER_START_ORDER, startOrder,
                                          endOrder == 0 ? "none: end-order is 0"
                                                        : range(0, endOrder - 1) + " (below end-order)"));
     }
-    if (endOrder > values[HEADER_ORDER_LENGTH]) {
+    if (inRange({HEADER_END_ORDER, HEADER_ORDER_LENGTH}) && endOrder > values[HEADER_ORDER_LENGTH]) {
         problems.push_back(headerProblem(HEADER_END_ORDER, endOrder, range(1, values[HEADER_ORDER_LENGTH]) + " (the order length)"));
     }
-    if (values[HEADER_CHANNEL_END] > values[HEADER_CHANNELS]) {
+    if (inRange({HEADER_CHANNEL_END, HEADER_CHANNELS}) && values[HEADER_CHANNEL_END] > values[HEADER_CHANNELS]) {
         problems.push_back(headerProblem(HEADER_CHANNEL_END, values[HEADER_CHANNEL_END],
                                          range(0, values[HEADER_CHANNELS]) + " (the channel count)"));
     }
-    if (!problems.empty()) return problems;
+    if (!ordersInRange || startOrder >= endOrder || !inRange({HEADER_ROWS, HEADER_SAMPLES_PER_ROW})) return problems;
 
     // Every buffer and file size is a 32-bit byte count; the channel buffer,
     // which holds every frame the rows reach, is the largest.
@@ -167,7 +177,7 @@ std::vector<SongProblem> checkHeaderValues(const HeaderValues& values) {
                             "the rows cover " + std::to_string(covered) + " frames, allowed at most " +
                                 std::to_string(frameLimit) + " (32-bit buffer and file sizes)"});
     }
-    if (values[HEADER_FRAMES] > covered) {
+    if (inRange({HEADER_FRAMES}) && values[HEADER_FRAMES] > covered) {
         problems.push_back(headerProblem(HEADER_FRAMES, values[HEADER_FRAMES],
                                          range(0, covered) + " (the frames the rows cover)"));
     }

@@ -1,6 +1,7 @@
 // Text songs: formatting a song block as text and parsing it back.
 #include "song_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -66,10 +67,16 @@ std::optional<std::uint64_t> parseDecimal(std::string_view text) {
 
 // ---- Formatting ---------------------------------------------------------------
 
+// Column widths that keep values, comments and row cells aligned.
+constexpr std::size_t FIELD_NAME_WIDTH = 18;  // the longest name, and a space
+constexpr std::size_t COMMENT_COLUMN = 28;
+constexpr std::size_t NOTE_WIDTH = 5;         // "A#-8" and a space
+constexpr std::size_t EFFECT_WIDTH = 17;
+
 void appendLine(std::string& out, const std::string& text, const std::string& comment) {
     out += text;
     if (!comment.empty()) {
-        if (text.size() < 28) out.append(28 - text.size(), ' ');
+        if (text.size() < COMMENT_COLUMN) out.append(COMMENT_COLUMN - text.size(), ' ');
         out += "  # " + comment;
     }
     out += '\n';
@@ -112,13 +119,13 @@ void formatHeader(const SongHeader& song, std::string& out) {
     out += "[song]\n";
     for (std::uint32_t field = 0; field < HEADER_FIELD_COUNT; ++field) {
         const auto name = static_cast<HeaderField>(field);
-        appendLine(out, padded(HEADER_FIELD_NAMES[field], 18) + std::to_string(values[field]), headerComment(name, song));
+        appendLine(out, padded(HEADER_FIELD_NAMES[field], FIELD_NAME_WIDTH) + std::to_string(values[field]), headerComment(name, song));
     }
 }
 
 void formatInstrument(const SongHeader& song, const std::uint8_t* block, std::string& out) {
     for (std::uint32_t offset = 0; offset < INSTRUMENT_SIZE; ++offset) {
-        appendLine(out, padded(INSTRUMENT_FIELD_NAMES[offset], 18) + std::to_string(block[offset]),
+        appendLine(out, padded(INSTRUMENT_FIELD_NAMES[offset], FIELD_NAME_WIDTH) + std::to_string(block[offset]),
                    describeInstrumentByte(offset, block[offset], song.samplesPerRow));
     }
 }
@@ -155,13 +162,13 @@ void formatPattern(const SongHeader& song, const std::uint8_t* pattern, std::str
         for (std::uint32_t column = 0; column < NOTE_COLUMNS; ++column) {
             const std::uint8_t note = pattern[column * rows + row];
             const std::uint8_t velocityLength = pattern[(VELOCITY_LENGTH_COLUMN + column) * rows + row];
-            line += padded(note == 0 ? NO_NOTE : noteName(note), 5);
+            line += padded(note == 0 ? NO_NOTE : noteName(note), NOTE_WIDTH);
             line += note == 0 && velocityLength == 0 ? std::string(EMPTY_VELOCITY_LENGTH) : hexByte(velocityLength);
             line += "   ";
         }
         char value[8];
         std::snprintf(value, sizeof value, "%5u", pattern[COMMAND_VALUE_COLUMN * rows + row]);
-        line += padded(commandName(pattern[COMMAND_COLUMN * rows + row]), 17) + value;
+        line += padded(commandName(pattern[COMMAND_COLUMN * rows + row]), EFFECT_WIDTH) + value;
         out += line + '\n';
     }
 }
@@ -345,10 +352,10 @@ private:
     }
 
     // A field given once; names the missing field at the section's heading.
-    void requireFields(const std::array<const char*, HEADER_FIELD_COUNT>* headerNames) const {
+    void requireFields() const {
         for (std::uint32_t field = 0; field < fieldLines_.size(); ++field) {
             if (fieldLines_[field] != 0) continue;
-            const char* name = headerNames ? (*headerNames)[field] : INSTRUMENT_FIELD_NAMES[field];
+            const char* name = section_.kind == SectionKind::SONG ? HEADER_FIELD_NAMES[field] : INSTRUMENT_FIELD_NAMES[field];
             throw SongTextError({section_.line, 1}, sectionTitle(section_) + " lacks the field " + name);
         }
     }
@@ -378,7 +385,7 @@ private:
     }
 
     void finishHeader() {
-        requireFields(&HEADER_FIELD_NAMES);
+        requireFields();
         const std::vector<SongProblem> problems = checkHeaderValues(song_.header);
         if (!problems.empty()) {
             const SongProblem& first = problems.front();
@@ -431,7 +438,7 @@ private:
     }
 
     void finishChannel() {
-        requireFields(nullptr);
+        requireFields();
         if (orderCount_ != layout_.orderLength) {
             throw SongTextError({section_.line, 1}, sectionTitle(section_) + " has " + std::to_string(orderCount_) +
                                                         " order entries, the order length is " +
