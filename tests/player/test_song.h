@@ -1,0 +1,32 @@
+// Small songs for the player's tests, made of real instrument bytes so that
+// they sound with the real synthesis: every channel plays a sine instrument
+// (no noise waveform, so that two renders agree) in a pattern of short
+// notes, and every order position plays that pattern.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "song.h"
+
+struct TestSongShape {
+    std::uint8_t channelCount = 2;
+    std::uint8_t rowsPerPattern = 4;
+    std::uint16_t samplesPerRow = 100;
+    std::uint8_t orderLength = 8;
+    std::uint8_t startOrder = 0;
+    std::uint8_t endOrder = 8;
+    std::uint32_t songFrames = 3200;
+};
+
+struct TestSong {
+    SongHeader header;
+    std::vector<std::uint8_t> data;  // the song data; header.songData points here
+};
+
+TestSong makeTestSong(const TestSongShape& shape);
+
+// About 1.7 s of two channels, long enough to pass the streaming fade-out,
+// whose last row reaches 36 frames past the song's end. The players' tests
+// play it through the sound card.
+TestSongShape fadingTestSong();
