@@ -63,5 +63,6 @@ enum InstrumentByte : std::uint32_t {
     MARK_POSITION = 65,       // bytes 65..68: u32 little-endian frame of the last mark command
 };
 
-// Reads markPosition, bytes 65..68, little-endian.
+// markPosition, bytes 65..68, a little-endian u32.
 std::uint32_t readMarkPosition(const std::uint8_t* block);
+void writeMarkPosition(std::uint8_t* block, std::uint32_t position);

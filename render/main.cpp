@@ -33,11 +33,14 @@ int fail(const char* what) {
 
 int main() {
     try {
+        // The output file is opened first: a directory that cannot take it
+        // fails the run before minutes of rendering, not after.
+        ReplacingFileWriter output(OUTPUT_FILE_NAME);
         MivoRun run;
         copySongData(run.song, SONG_ASSET);
         initRenderContext(run.context, run.song);
         renderSong(run.context);
-        writeOutputFile(run.context, OUTPUT_FILE_NAME);
+        writeOutputFile(run.context, output);
         return 0;
     } catch (const std::bad_alloc&) {
         return fail("out of memory");

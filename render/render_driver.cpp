@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "master_bus.h"
-#include "output_file.h"
 #include "row_processor.h"
 #include "wav.h"
 
@@ -108,8 +107,9 @@ void renderSong(RenderContext& context) {
     runMasterBus(bufferSamples(context.mix), span, context.image);
 }
 
-void writeOutputFile(const RenderContext& context, const std::string& path) {
-    writeFileReplacing(path, context.image.data, context.image.capacity);
+void writeOutputFile(const RenderContext& context, ReplacingFileWriter& file) {
+    file.write(context.image.data, context.image.capacity);
+    file.commit();
 }
 
 void freeRenderContext(RenderContext& context) {

@@ -8,8 +8,8 @@
 #include <exception>
 #include <functional>
 #include <mutex>
-#include <string>
 
+#include "output_file.h"
 #include "sized_buffer.h"
 #include "song.h"
 
@@ -45,8 +45,8 @@ void renderSong(RenderContext& context);
 // The body of each worker thread: takes channels one at a time until none is left.
 void renderWorker(RenderContext& context);
 
-// Writes the whole image to `path`, complete or not at all.
-void writeOutputFile(const RenderContext& context, const std::string& path);
+// Writes the whole image through `file` and puts the file in place.
+void writeOutputFile(const RenderContext& context, ReplacingFileWriter& file);
 
 // Releases the image, then the mix.
 void freeRenderContext(RenderContext& context);

@@ -10,7 +10,7 @@
 #include "master_bus.h"
 #include "row_processor.h"
 #include "song_asset.h"
-#include "test_song.h"
+#include "player_songs.h"
 #include "wav.h"
 
 namespace {
@@ -102,30 +102,30 @@ TEST(StreamSong, CompiledInSongStartsPlaybackAfterFourRows) {
 TEST(StreamSong, PlaybackStartsOnceAfterTheFirstRows) {
     struct Case {
         const char* what;
-        TestSongShape shape;
+        PlayerSongShape shape;
         std::size_t starts;
         std::uint32_t songBytesAtStart;  // behind header and lead-in
     };
-    TestSongShape later;  // rows counted from the start order, not from row 0
+    PlayerSongShape later;  // rows counted from the start order, not from row 0
     later.startOrder = 2;
-    TestSongShape threeRows;
+    PlayerSongShape threeRows;
     threeRows.rowsPerPattern = 3;
     threeRows.orderLength = 1;
     threeRows.endOrder = 1;
     threeRows.songFrames = 300;
-    TestSongShape shortOutput;  // four rows reach past the song's end
+    PlayerSongShape shortOutput;  // four rows reach past the song's end
     shortOutput.songFrames = 250;
-    TestSongShape noRows;
+    PlayerSongShape noRows;
     noRows.startOrder = 8;
     const Case cases[] = {
-        {"four rows of eight patterns", TestSongShape{}, 1, 4 * 100 * 4},
+        {"four rows of eight patterns", PlayerSongShape{}, 1, 4 * 100 * 4},
         {"start order 2", later, 1, 4 * 100 * 4},
         {"three rows in all", threeRows, 1, 3 * 100 * 4},
         {"250 frames in all", shortOutput, 1, 250 * 4},
         {"no rows", noRows, 0, 0},
     };
     for (const Case& c : cases) {
-        TestSong song = makeTestSong(c.shape);
+        TestSong song = makePlayerSong(c.shape);
         const Stream stream = streamSong(song.header);
         const std::uint32_t capacity = WAV_HEADER_SIZE + 2 * (song.header.songSamples + 88200);
         ASSERT_EQ(stream.output.starts.size(), c.starts) << c.what;
@@ -185,7 +185,7 @@ bool silent(const std::vector<std::uint8_t>& image, std::uint32_t firstSample, s
 }
 
 TEST(StreamSong, ImageIsThePerRowMasterOfAllChannels) {
-    TestSong song = makeTestSong(fadingTestSong());
+    TestSong song = makePlayerSong(fadingSongShape());
     // Every channel is rendered, whatever mivo's channel range says.
     song.header.firstChannel = 1;
     song.header.channelEnd = 1;

@@ -14,7 +14,7 @@
 #include "play_song.h"
 #include "song_asset.h"
 #include "stream_song.h"
-#include "test_song.h"
+#include "player_songs.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ int writeImage(const SongHeader& header, const std::uint8_t* songData, const cha
 }  // namespace
 
 int main(int argc, char** argv) {
-    const TestSong fading = makeTestSong(fadingTestSong());
+    const TestSong fading = makePlayerSong(fadingSongShape());
     try {
         if (argc == 4 && std::strcmp(argv[1], "image") == 0 && std::strcmp(argv[2], "compiled") == 0) {
             return writeImage(compiledInSongHeader(), SONG_ASSET, argv[3]);
