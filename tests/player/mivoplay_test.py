@@ -8,13 +8,20 @@
            C library's unseeded rand gives the same numbers).
   silent   plays through another driver (dummy, or one that does not
            exist) and checks the exit status and the stderr line.
+  terminal runs the player on a terminal (a pseudo-terminal) and checks
+           that it waits for the key without line editing and echo, and
+           that the terminal's settings come back after a key, SIGINT and
+           SIGTERM.
 """
 import argparse
 import os
+import pty
 import shlex
+import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 
 BYTES_PER_SECOND = 44100 * 4
@@ -136,6 +143,41 @@ def run_silent(args):
     check(f"stderr is {expected!r} (got {result.stderr!r})", result.stderr == expected)
 
 
+def run_terminal(args):
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
+    endings = {"key": 0, "SIGINT": -signal.SIGINT, "SIGTERM": -signal.SIGTERM}
+    for ending, status in endings.items():
+        master, slave = pty.openpty()
+        before = termios.tcgetattr(slave)
+        player = subprocess.Popen(shlex.split(args.player), stdin=slave, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, env=env)
+        rendered = wait_for_rendering(player)
+        check(f"{ending}: the player renders the song and waits for the key", rendered)
+        local_modes = termios.tcgetattr(slave)[3]
+        check(f"{ending}: no line editing and no echo while waiting",
+              local_modes & (termios.ICANON | termios.ECHO) == 0)
+        if ending == "key":
+            os.write(master, b"x")
+        else:
+            player.send_signal(getattr(signal, ending))
+        try:
+            out, err = player.communicate(timeout=STOP_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            player.kill()
+            out, err = player.communicate()
+        check(f"{ending}: exit status {status} (got {player.returncode})", player.returncode == status)
+        check(f"{ending}: the terminal's settings are restored", termios.tcgetattr(slave) == before)
+        check(f"{ending}: nothing printed", out == b"" and err == b"")
+        os.set_blocking(master, False)
+        try:
+            echoed = os.read(master, 100)
+        except BlockingIOError:
+            echoed = b""
+        check(f"{ending}: the key is not echoed (got {echoed!r})", echoed == b"")
+        os.close(master)
+        os.close(slave)
+
+
 def main():
     parser = argparse.ArgumentParser()
     sub = parser.add_subparsers(dest="test", required=True)
@@ -149,8 +191,10 @@ def main():
     silent.add_argument("--driver", required=True)
     silent.add_argument("--status", type=int, required=True)
     silent.add_argument("--stderr", default="", help="the one line expected on stderr, if any")
+    terminal = sub.add_parser("terminal")
+    terminal.add_argument("--player", required=True)
     args = parser.parse_args()
-    {"capture": run_capture, "silent": run_silent}[args.test](args)
+    {"capture": run_capture, "silent": run_silent, "terminal": run_terminal}[args.test](args)
     print(f"{len(failures)} failed")
     sys.exit(1 if failures else 0)
 
