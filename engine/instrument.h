@@ -66,3 +66,89 @@ enum InstrumentByte : std::uint32_t {
 // markPosition, bytes 65..68, a little-endian u32.
 std::uint32_t readMarkPosition(const std::uint8_t* block);
 void writeMarkPosition(std::uint8_t* block, std::uint32_t position);
+
+// Envelope stages, in the order they run.
+enum EnvelopeStage : std::uint32_t {
+    STAGE_ATTACK = 0,
+    STAGE_DECAY = 1,
+    STAGE_SUSTAIN = 2,
+    STAGE_RELEASE = 3,
+};
+inline constexpr std::uint32_t ENVELOPE_STAGE_COUNT = 4;
+
+// The voice bytes in engine units, decoded once per renderVoice call. Levels,
+// depths and offsets are single precision on purpose: that is how the sound
+// is defined; the voice widens them to double where it uses them.
+//
+// Waveform numbers are always valid (unknown ones read as WAVE_SILENCE) and
+// every modulation source is a valid index: a routing from an unknown source
+// is read from MOD_ONE with depth 0, which is the same as a source of 0.
+struct VoiceParams {
+    std::uint8_t osc1Wave;
+    float osc1Level;                     // 0..1
+    float osc1PitchDepth;                // semitones per unit of osc1PitchSource
+    std::uint8_t osc2Wave;
+    float osc2Level;                     // 0..1
+    std::uint8_t osc2Coarse;             // transpose + 128 semitones
+    float osc2Fine;                      // 0..2.55; 0.5 is in tune
+    float osc2PitchDepth;                // semitones per unit of osc2PitchSource
+    std::int32_t stageLength[ENVELOPE_STAGE_COUNT];  // samples, 0..260100, indexed by EnvelopeStage
+    float sustainLevel;                  // 0..1
+    std::int32_t arpStep;                // samples per arpeggio step; 0 = never steps
+    std::uint8_t lfo1Wave;
+    double lfo1Rate;                     // cycles per sample; negative runs backwards
+    double lfo1Limit;                    // LFO 1 runs while lfo1Limit x position < 1
+    std::uint8_t lfo2Wave;
+    double lfo2Rate;                     // cycles per sample
+    std::uint8_t osc1PitchSource;        // ModSource indices, 0..5
+    std::uint8_t osc2PitchSource;
+    std::uint8_t osc1ShapeSource;
+    std::uint8_t osc1AmpSource;
+    std::uint8_t osc2ShapeSource;
+    std::uint8_t cutoffSource;
+    std::uint8_t dampingSource;
+    float osc1ShapeOffset;               // phaseShape exponent, -10..29.69; 0 = plain phase
+    float osc1ShapeDepth;                // -20..19.84
+    float osc1AmpDepth;                  // -1..0.99
+    float osc2ShapeOffset;
+    float osc2ShapeDepth;
+    float cutoffDepth;                   // octaves per unit of cutoffSource
+    std::uint8_t cutoffKey;              // semitones of the cutoff above the note
+    std::uint8_t filterMode;             // FilterModeBit flags
+    float damping;                       // 0..1; 0 = undamped
+    float dampingDepth;                  // -1..0.99
+    float drive;                         // 0..102
+    std::uint8_t combineMode;            // CombineMode; 5..255 = oscillator 2 off
+    float pluckBlend;                    // 0 = no plucked-string stage
+    float pluckFlipChance;               // 0..1
+};
+
+// Bits of filterMode.
+enum FilterModeBit : std::uint8_t {
+    FILTER_HIGH_PASS = 1,
+    FILTER_LOW_PASS = 2,
+    FILTER_BAND_PASS = 4,
+    FILTER_DRIVE_BEFORE = 8,
+    FILTER_DRIVE_AFTER = 16,
+};
+
+// How oscillator 2 joins oscillator 1; any higher value leaves it out.
+enum CombineMode : std::uint8_t {
+    COMBINE_ADD = 0,
+    COMBINE_MULTIPLY = 1,
+    COMBINE_WAVESHAPE = 2,
+    COMBINE_PHASE_MODULATION = 3,
+    COMBINE_FOLD = 4,
+};
+
+// Decodes the voice bytes of the working copy `params` for a song of
+// samplesPerRow frames per row.
+VoiceParams decodeVoiceParams(const std::uint8_t* params, std::int32_t samplesPerRow);
+
+// Pitch-modulation depth of bytes 2 and 7 in semitones per unit of the
+// source: whole semitones below 64 and above 192, 1/64 steps in between.
+float pitchDepth(std::uint8_t b);
+
+// LFO rate of bytes 15 and 33 in cycles per sample: 2^b / 256 cycles per
+// row, b taken modulo 32 (31 runs backwards).
+double lfoRate(std::uint8_t b, std::int32_t samplesPerRow);

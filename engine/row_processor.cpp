@@ -27,7 +27,7 @@ VoiceState startVoice(const std::uint8_t* block, std::uint8_t note, std::uint8_t
     voice.lengthRows = LENGTH_TABLE[velocityLength & 0x0F];
     voice.arpWord = block[ARPEGGIO];
     voice.releaseLevel = static_cast<float>(block[SUSTAIN_LEVEL]) / 255.0f;
-    if (block[PLUCK_BLEND] != 0) voice.osc1.buffer = new double[PLUCK_BUFFER_SAMPLES];
+    if (block[PLUCK_BLEND] != 0) allocatePluckBuffer(voice);
     return voice;
 }
 

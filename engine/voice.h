@@ -7,9 +7,26 @@
 // combination, drive, filter).
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
+#include "instrument.h"
+
 inline constexpr std::uint32_t PLUCK_BUFFER_SAMPLES = 4410;  // 0.1 s of one plucked cycle
+
+// Pitch: note n runs at SEMITONE_RATIO^n x NOTE_RATE_BASE cycles per sample,
+// about 110 x 2^((n - 120) / 12) Hz; 120 is about 110 Hz, 144 about 440 Hz.
+inline constexpr double SEMITONE_RATIO = 1.0594630943592953;
+inline constexpr double NOTE_RATE_BASE = 2.4358701814058922e-06;  // a hair below 110 / (1024 x 44100)
+static_assert(std::bit_cast<std::uint64_t>(NOTE_RATE_BASE) == 0x3EC46EFDCB4A6B7AULL);
+
+// Oscillator 2 plays coarse + pitch + fine - OSC2_PITCH_OFFSET: coarse 128
+// and fine 0.5 (byte value 50) give unison.
+inline constexpr float OSC2_PITCH_OFFSET = 128.5f;
+
+inline constexpr double CUTOFF_LIMIT = 0.8;         // highest filter frequency before scaling
+inline constexpr double CUTOFF_SCALE = 1.49;
+inline constexpr double VOICE_OUTPUT_SCALE = 0.5;
 
 // Indices into VoiceState::modSources.
 enum ModSource : std::uint8_t {
@@ -64,5 +81,21 @@ std::int32_t engineRowLength();
 void renderVoice(double* out, const std::uint8_t* params, VoiceState& voice, std::int32_t frameCount,
                  std::int32_t lfoTime);
 
-// Releases the buffers the voice's generators hold (lfo2, lfo1, osc2, osc1).
+// One sample of the signal path: oscillator 1 (pitch, shape and amplitude
+// modulated), the pluck stage, oscillator 2 and the combination, the envelope
+// e (the squared level) and velocity gain, drive and the filter. Advances the
+// phases, generator memories, pluck ring and filter states of `voice`, whose
+// modSources must already hold this sample's values. inc1 and inc2 are the
+// unmodulated phase increments in cycles per sample; cutoffBase is the
+// filter frequency of the note before modulation.
+double renderVoiceSample(VoiceState& voice, const VoiceParams& params, double inc1, double inc2, double e,
+                         double cutoffBase);
+
+// Gives the voice its pluck buffer of PLUCK_BUFFER_SAMPLES doubles, not
+// initialised (the first cycle is recorded before anything reads it).
+// Throws std::bad_alloc when the memory is not there.
+void allocatePluckBuffer(VoiceState& voice);
+
+// Releases the buffers the voice's generators hold (lfo2, lfo1, osc2, osc1)
+// and forgets them, so that a second call releases nothing.
 void releaseVoiceBuffers(VoiceState& voice);
