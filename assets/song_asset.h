@@ -1,4 +1,4 @@
-// The song block compiled into mivo and mivoplay (generated from assets/song.bin).
+// The song block compiled into mivo and mivoplay, built from assets/song.txt.
 #pragma once
 
 #include <cstdint>
