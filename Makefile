@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build render test test-asan test-tsan clean
+.PHONY: deps build render play test test-asan test-tsan clean
 
 deps:
 	scripts/install-deps
@@ -13,6 +13,11 @@ build: deps
 
 render: build
 	$(BUILD_DIR)/render/mivo
+
+# Plays the song through the sound card while rendering it; a key stops it
+# once rendering is done.
+play: build
+	$(BUILD_DIR)/player/mivoplay
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
