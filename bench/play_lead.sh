@@ -6,6 +6,7 @@
 # memory, then the medians.
 # Usage: bench/play_lead.sh [RUNS] [MIVOPLAY_LEAD]   (defaults: 3, build/bench/mivoplay_lead)
 set -euo pipefail
+source "$(dirname "$0")/median.sh"
 runs=${1:-3}
 bench=$(realpath "${2:-build/bench/mivoplay_lead}")
 song_seconds=241
@@ -23,8 +24,7 @@ for ((i = 1; i <= runs; i++)); do
     echo "${lead} ${underruns} ${peak}" >>"$scratch/all"
 done
 
-median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 echo "runs:                  $runs"
-echo "median smallest lead:  $(cut -d' ' -f1 "$scratch/all" | median) s"
-echo "median underruns:      $(cut -d' ' -f2 "$scratch/all" | median)"
-echo "median peak rss:       $(($(cut -d' ' -f3 "$scratch/all" | median) / 1024)) MiB"
+echo "median smallest lead:  $(median 1 "$scratch/all") s"
+echo "median underruns:      $(median 2 "$scratch/all")"
+echo "median peak rss:       $(($(median 3 "$scratch/all") / 1024)) MiB"

@@ -3,6 +3,7 @@
 # wall time, CPU time (user + system), peak memory and real-time factor.
 # Usage: bench/render_song.sh [RUNS] [MIVO]   (defaults: 5, build/render/mivo)
 set -euo pipefail
+source "$(dirname "$0")/median.sh"
 runs=${1:-5}
 mivo=$(realpath "${2:-build/render/mivo}")
 song_seconds=240
@@ -17,10 +18,9 @@ for ((i = 1; i <= runs; i++)); do
     echo "$wall $cpu $peak" >>"$scratch/all"
 done
 
-median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
-wall=$(cut -d' ' -f1 "$scratch/all" | median)
-cpu=$(cut -d' ' -f2 "$scratch/all" | median)
-peak=$(cut -d' ' -f3 "$scratch/all" | median)
+wall=$(median 1 "$scratch/all")
+cpu=$(median 2 "$scratch/all")
+peak=$(median 3 "$scratch/all")
 echo "runs:             $runs"
 echo "median wall:      ${wall} s"
 echo "median cpu:       ${cpu} s"
