@@ -49,11 +49,11 @@ def integrated_loudness(path):
 
 def draw_pictures(path, directory):
     subprocess.run(['ffmpeg', '-y', '-v', 'error', '-i', path, '-lavfi',
-                    'showspectrumpic=s=720x240:legend=1:scale=log:fscale=log', f'{directory}/spectrogram.png'],
+                    'showspectrumpic=s=720x240:legend=1:scale=log:fscale=log', f'{directory}/song-frequencies.png'],
                    check=True)
     subprocess.run(['ffmpeg', '-y', '-v', 'error', '-i', path, '-lavfi',
                     'showwavespic=s=1200x200:split_channels=1:colors=#3b7dd8|#d8843b', '-frames:v', '1',
-                    f'{directory}/waveform.png'], check=True)
+                    f'{directory}/song-waveform.png'], check=True)
 
 
 def main():
@@ -94,7 +94,7 @@ def main():
 
     if args.pictures:
         draw_pictures(args.wav, args.pictures)
-        print(f'pictures:            {args.pictures}/spectrogram.png, {args.pictures}/waveform.png')
+        print(f'pictures:            {args.pictures}/song-frequencies.png, {args.pictures}/song-waveform.png')
 
 
 if __name__ == '__main__':
