@@ -6,8 +6,8 @@ Usage: tools/measure_song.py [WAV] [--pictures DIR]
 Prints the integrated loudness (EBU R128, through ffmpeg's ebur128 filter),
 the share of samples at full scale, the RMS level of every order position
 (one pattern, 32 rows of 5,168 frames), the correlation of left and right,
-and the DC offset. With --pictures it also writes spectrogram.png and
-waveform.png into DIR. Needs ffmpeg (scripts/install-deps measure).
+and the DC offset. With --pictures it also writes song-frequencies.png (a
+spectrogram) and song-waveform.png into DIR. Needs ffmpeg (scripts/install-deps measure).
 """
 import argparse
 import array
