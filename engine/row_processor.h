@@ -35,6 +35,6 @@ enum class EffectTarget { Block, Params };
 void applyEffectCommand(ChannelPlayer& player, EffectTarget target);
 
 // Renders row player.row at frame player.rowStart into the channel buffer
-// `samples` (interleaved stereo doubles covering renderedFrames(song)).
+// `samples` (interleaved stereo doubles, channelBufferFrames(song) frames).
 // player.row and player.rowStart are as on entry when it returns.
 void processRow(ChannelPlayer& player, double* samples, std::uint16_t& lastActiveRow);
