@@ -2,12 +2,13 @@
 // helpers to place instruments, order entries, notes and commands.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "instrument.h"
 #include "song.h"
+#include "voice_fixture.h"
 
 struct TestSong {
     SongHeader header{};
@@ -61,13 +62,12 @@ struct TestSong {
 // drive, oscillator 2 off, gain 1, no pan movement, no reverb or echo. With
 // these settings the channel's left and right output equal the voice's sum.
 inline void setPlainSine(std::uint8_t* instrument) {
-    const std::pair<InstrumentByte, std::uint8_t> bytes[] = {
-        {OSC1_WAVE, 7},        {OSC1_LEVEL, 255},        {OSC1_PITCH_DEPTH, 128}, {OSC2_COARSE, 128},
-        {OSC2_FINE, 50},       {OSC2_PITCH_DEPTH, 128},  {ATTACK_LENGTH, 10},     {DECAY_LENGTH, 10},
-        {SUSTAIN_LENGTH, 20},  {RELEASE_LENGTH, 10},     {CUTOFF_DEPTH, 128},     {CHANNEL_GAIN, 128},
-        {PAN_DEPTH, 128},      {SUSTAIN_LEVEL, 255},     {COMBINE_MODE, 5},       {OSC1_SHAPE_OFFSET, 128},
-        {OSC2_SHAPE_OFFSET, 128}, {OSC1_SHAPE_DEPTH, 128}, {OSC1_AMP_DEPTH, 128}, {OSC2_SHAPE_DEPTH, 128},
-        {DAMPING_DEPTH, 128},
-    };
-    for (const auto& [offset, value] : bytes) instrument[offset] = value;
+    const InstrumentBytes neutral = neutralInstrument(WAVE_SINE);
+    std::copy_n(neutral.begin(), INSTRUMENT_SIZE, instrument);
+    instrument[ATTACK_LENGTH] = 10;
+    instrument[DECAY_LENGTH] = 10;
+    instrument[SUSTAIN_LENGTH] = 20;
+    instrument[RELEASE_LENGTH] = 10;
+    instrument[CHANNEL_GAIN] = 128;
+    instrument[PAN_DEPTH] = 128;
 }
